@@ -102,13 +102,15 @@ class CK02 {
   void ChangerIndexModele(std::int32_t index) { IndexModele = index; }  // tests only: rows 0 and 1
 
  private:
-  std::int32_t Resultat_(std::int32_t code) { return Resultat = code; }
-  std::int32_t ErreurSysteme() { return Resultat = static_cast<std::int32_t>(Os.GetLastError()); }
-  std::int32_t Commande(std::uint8_t octet, std::int32_t modeRequis);
+  static constexpr std::int32_t kModeQuelconque = -1;
+
+  std::int32_t Fixer(std::int32_t code) { return Resultat = code; }
+  std::int32_t ErreurSysteme() { return Fixer(static_cast<std::int32_t>(Systeme.GetLastError())); }
+  std::int32_t Commande(std::uint8_t octet, std::int32_t modeRequis, std::int32_t codeHorsMode);
   std::int32_t LireAcquit();
   std::int32_t EssaiEcrireMot(std::uint32_t adresse, std::uint32_t donnee);
 
-  os::Os& Os;
+  os::Os& Systeme;
   os::HANDLE HandlePort;
   os::DCB DcbApplique;
   os::DCB DcbSauve;
@@ -120,5 +122,8 @@ class CK02 {
   std::int32_t Resultat;
   std::int32_t NbEssaisMax;
   std::int32_t IndexModele;
-  bool ReglagesSauves;  // this handle's own settings were saved by its Ouvrir
+  // What the open of the current handle saved: Fermer puts back only that,
+  // never zeros or an earlier port's settings.
+  bool DcbSauveValide;
+  bool DelaisSauvesValides;
 };
