@@ -30,13 +30,18 @@ class FakeDevice {
   virtual void Purge() = 0;
 };
 
-// A device whose answers a test writes: bytes queued now, or a reply computed
-// from each byte the host sends. Its bytes are ready at once.
+// A device whose answers a test writes: answers queued ahead, which the
+// device sends once the host has sent its next byte (so that a purge before a
+// command does not drop them), bytes sent at once, or a reply computed from
+// each byte the host sends.
 class ScriptedDevice : public FakeDevice {
  public:
   using Responder = std::function<std::vector<std::uint8_t>(std::uint8_t)>;
 
   void Queue(std::vector<std::uint8_t> bytes) {
+    for (auto b : bytes) script_.push_back(b);
+  }
+  void SendNow(std::vector<std::uint8_t> bytes) {
     for (auto b : bytes) pending_.push_back(b);
   }
   void OnReceive(Responder responder) { responder_ = std::move(responder); }
@@ -46,7 +51,9 @@ class ScriptedDevice : public FakeDevice {
   void Receive(std::uint8_t byte, std::uint64_t us) override {
     received_.push_back(byte);
     lastUs_ = us;
-    if (responder_) Queue(responder_(byte));
+    pending_.insert(pending_.end(), script_.begin(), script_.end());
+    script_.clear();
+    if (responder_) SendNow(responder_(byte));
   }
   std::optional<Outgoing> Next() const override {
     if (pending_.empty()) return std::nullopt;
@@ -57,7 +64,8 @@ class ScriptedDevice : public FakeDevice {
   void Purge() override { pending_.clear(); }
 
  private:
-  std::deque<std::uint8_t> pending_;
+  std::deque<std::uint8_t> pending_;  // sent, waiting for the host to read them
+  std::deque<std::uint8_t> script_;   // to be sent after the host's next byte
   std::vector<std::uint8_t> received_;
   Responder responder_;
   std::uint64_t lastUs_ = 0;
