@@ -112,19 +112,24 @@ std::int32_t CK02::Ouvrir() {
   return Fixer(0);
 }
 
+// A restore that fails (the device was unplugged, for one) is reported, but
+// the handle is closed all the same: kept open, it would make every later
+// Ouvrir fail until the program restarts.
 std::int32_t CK02::Fermer() {
   if (HandlePort == os::INVALID_HANDLE_VALUE) {
     Fixer(0);
   } else {
     FinSession();
+    std::int32_t code = 0;
     if (DcbSauveValide && !Systeme.SetCommState(HandlePort, &DcbSauve)) {
-      ErreurSysteme();
+      code = static_cast<std::int32_t>(Systeme.GetLastError());
     } else if (DelaisSauvesValides && !Systeme.SetCommTimeouts(HandlePort, &DelaisSauves)) {
-      ErreurSysteme();
-    } else if (!Systeme.CloseHandle(HandlePort)) {
+      code = static_cast<std::int32_t>(Systeme.GetLastError());
+    }
+    if (!Systeme.CloseHandle(HandlePort)) {
       ErreurSysteme();
     } else {
-      Fixer(0);
+      Fixer(code);
       HandlePort = os::INVALID_HANDLE_VALUE;
       DcbSauveValide = false;
       DelaisSauvesValides = false;

@@ -182,16 +182,26 @@ TEST_F(LiaisonTest, FermerAfterAPartialOuvrirRestoresOnlyWhatThatOpenSaved) {
   }
 }
 
-TEST_F(LiaisonTest, AFailedRestoreKeepsThePortOpenAndClearsTheSession) {
-  OuvrirSession();
-  fake.FailCall("SetCommTimeouts", os::ERROR_GEN_FAILURE);
+// A port whose device went away cannot take its settings back; closing it
+// must still free the handle, or the link could never open a port again.
+TEST_F(LiaisonTest, AFailedRestoreIsReportedAndThePortClosesAllTheSame) {
+  const std::vector<const char*> cas = {"SetCommState", "SetCommTimeouts"};
+  for (const char* appel : cas) {
+    appareil.Queue({REP_PRET});
+    ASSERT_EQ(liaison.Connecter(1), 0);
+    fake.FailCall(appel, os::ERROR_DEVICE_NOT_CONNECTED);
+    appareil.Queue({0x00});
+    EXPECT_EQ(liaison.Fermer(), 1167) << appel;
+    EXPECT_FALSE(liaison.PortOuvert()) << appel;
+    EXPECT_FALSE(fake.IsOpen(kCom2)) << appel;
+    EXPECT_EQ(liaison.LeSynchronise(), 0) << appel;
+    EXPECT_EQ(liaison.Ouvrir(), 0) << appel;
+  }
+  fake.FailCall("CloseHandle", os::ERROR_GEN_FAILURE);
   appareil.Queue({0x00});
   EXPECT_EQ(liaison.Fermer(), 31);
   EXPECT_TRUE(liaison.PortOuvert());
-  EXPECT_EQ(liaison.LeSynchronise(), 0);
-  appareil.Queue({0x00});
   EXPECT_EQ(liaison.Fermer(), 0);
-  EXPECT_FALSE(fake.IsOpen(kCom2));
 }
 
 TEST_F(LiaisonTest, OuvrirAnOpenPortEndsTheSessionClosesAndReopens) {
