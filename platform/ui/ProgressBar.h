@@ -1,6 +1,7 @@
 // A progress bar. Its position always lies in [Min, Max]: setting it outside,
 // or narrowing the range around it, clamps it, and StepIt stops at Max
-// rather than wrapping back to Min, so a full bar stays full.
+// rather than wrapping back to Min, so a full bar stays full. It never takes
+// the keyboard focus.
 #pragma once
 
 #include "platform/ui/Control.h"
@@ -22,7 +23,6 @@ class ProgressBar : public Control {
   void SetStep(int v) { step_ = v; }
   void SetSmooth(bool v);
   void StepIt() { SetPosition(position_ + step_); }
-  bool Focusable() const override { return TabStop(); }
 
  private:
   int Clamped(int v) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,8 @@ struct ClickCase {
   std::function<void(PortForm&)> setup;
   bool clicked;
 };
+
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.name; }
 
 class ClickTest : public ControlsTest, public ::testing::WithParamInterface<ClickCase> {};
 
@@ -206,6 +209,8 @@ struct PlaceCase {
   bool center, proportional, stretch;
   ui::Rect expected;
 };
+
+void PrintTo(const PlaceCase& c, std::ostream* os) { *os << c.name; }
 
 class PlaceTest : public ::testing::TestWithParam<PlaceCase> {};
 

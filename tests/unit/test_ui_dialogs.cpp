@@ -2,6 +2,7 @@
 // the shell's open of a URL on the headless back end.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/ui/Ui.h"
@@ -17,6 +18,8 @@ struct DialogCase {
   ui::ModalResult answer;
   std::string caption;
 };
+
+void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.caption; }
 
 class MessageDlgTest : public ::testing::TestWithParam<DialogCase> {};
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,8 @@ struct GridCase {
   std::vector<std::string> fireMs;
 };
 
+void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
+
 class TimerGridTest : public LoopTest, public ::testing::WithParamInterface<GridCase> {};
 
 TEST_P(TimerGridTest, LateTicksFireOnceAndKeepTheGrid) {
@@ -126,6 +129,8 @@ struct RestartCase {
   std::function<void(ui::Timer&, ui::headless::Headless&)> script;
   std::vector<std::string> fireMs;
 };
+
+void PrintTo(const RestartCase& c, std::ostream* os) { *os << c.name; }
 
 class TimerRestartTest : public LoopTest, public ::testing::WithParamInterface<RestartCase> {};
 
@@ -158,6 +163,8 @@ struct ModalCase {
   // Opens a modal window from a click at 1 s that closes 1 s later.
   std::function<void(ui::headless::Headless&, TestForm& dialogForm)> open;
 };
+
+void PrintTo(const ModalCase& c, std::ostream* os) { *os << c.name; }
 
 class ModalTest : public LoopTest, public ::testing::WithParamInterface<ModalCase> {};
 
@@ -214,6 +221,8 @@ struct ThrowCase {
   std::function<void()> raise;
   std::string shown;
 };
+
+void PrintTo(const ThrowCase& c, std::ostream* os) { *os << c.name; }
 
 class ExceptionTest : public LoopTest, public ::testing::WithParamInterface<ThrowCase> {};
 
