@@ -2,6 +2,7 @@
 // the progress bar's range, keyboard actions, fonts, pictures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -22,20 +23,34 @@ struct ByName {
   }
 };
 
+// The form's design as the system's forms declare theirs: a constant table
+// in creation order, one member per row.
+constexpr std::array<ui::ControlDesc, 10> kPortForm{{
+    {.name = "Title", .left = 8, .top = 8, .width = 200, .height = 20},
+    {.name = "Quit", .left = 8, .top = 200, .width = 75, .height = 25, .tabOrder = 1},
+    {.name = "Next", .left = 100, .top = 200, .width = 75, .height = 25, .tabOrder = 0, .isDefault = true},
+    {.name = "Ports", .left = 150, .top = 30, .width = 129, .height = 150},
+    {.name = "COM1", .left = 36, .top = 32, .width = 57, .height = 17},
+    {.name = "COM2", .left = 36, .top = 74, .width = 57, .height = 17},
+    {.name = "COM3", .left = 36, .top = 117, .width = 57, .height = 17},
+    {.name = "Other", .left = 8, .top = 30, .width = 100, .height = 60},
+    {.name = "Lone", .left = 8, .top = 20, .width = 57, .height = 17, .checked = true},
+    {.name = "Bar", .left = 8, .top = 100, .width = 100, .height = 20,
+     .picture = {RessourceLogo, &RessourceLogo_taille}},  // ignored by a bar; a constant all the same
+}};
+
 struct PortForm : ui::Form {
   PortForm() : ui::Form({.name = "Ports", .clientWidth = 300, .clientHeight = 250}) {}
-  ui::Label title{*this, {.name = "Title", .left = 8, .top = 8, .width = 200, .height = 20}};
-  ui::Button quit{*this, {.name = "Quit", .left = 8, .top = 200, .width = 75, .height = 25, .tabOrder = 1}};
-  ui::Button next{*this,
-                  {.name = "Next", .left = 100, .top = 200, .width = 75, .height = 25, .tabOrder = 0,
-                   .isDefault = true}};
-  ui::GroupBox ports{*this, {.name = "Ports", .left = 150, .top = 30, .width = 129, .height = 150}};
-  ui::RadioButton com1{ports, {.name = "COM1", .left = 36, .top = 32, .width = 57, .height = 17}};
-  ui::RadioButton com2{ports, {.name = "COM2", .left = 36, .top = 74, .width = 57, .height = 17}};
-  ui::RadioButton com3{ports, {.name = "COM3", .left = 36, .top = 117, .width = 57, .height = 17}};
-  ui::GroupBox other{*this, {.name = "Other", .left = 8, .top = 30, .width = 100, .height = 60}};
-  ui::RadioButton lone{other, {.name = "Lone", .left = 8, .top = 20, .width = 57, .height = 17, .checked = true}};
-  ui::ProgressBar bar{*this, {.name = "Bar", .left = 8, .top = 100, .width = 100, .height = 20, .tabStop = false}};
+  ui::Label title{*this, kPortForm[0]};
+  ui::Button quit{*this, kPortForm[1]};
+  ui::Button next{*this, kPortForm[2]};
+  ui::GroupBox ports{*this, kPortForm[3]};
+  ui::RadioButton com1{ports, kPortForm[4]};
+  ui::RadioButton com2{ports, kPortForm[5]};
+  ui::RadioButton com3{ports, kPortForm[6]};
+  ui::GroupBox other{*this, kPortForm[7]};
+  ui::RadioButton lone{other, kPortForm[8]};
+  ui::ProgressBar bar{*this, kPortForm[9]};
 };
 
 class ControlsTest : public ::testing::Test {

@@ -113,6 +113,13 @@ class FltkTest : public ::testing::Test {
 
 TEST_F(FltkTest, KeysAndClicksReachTheFormsActions) {
   Screenshot("form");
+  if (std::getenv("ZT_UI_SCREENSHOTS")) {  // the Quit button's tooltip, for the eye
+    Xdo({"mousemove", std::to_string(left + 227 + 30), std::to_string(top + 363 + 12)});
+    RunFor(1500ms);
+    Screenshot("tooltip");
+    Xdo({"mousemove", std::to_string(left + 240), std::to_string(top + 200)});
+    RunFor(300ms);
+  }
   Xdo({"key", "Return"});  // the default button
   ASSERT_TRUE(RunUntil([&] { return clicks.size() == 1; }));
   Xdo({"key", "alt+p"});  // a mnemonic
@@ -181,7 +188,7 @@ TEST_F(FltkTest, TimerKeepsItsGridInRealTimeAndTheProcessSleepsBetweenTicks) {
   ASSERT_TRUE(RunUntil([&] { return ticks.size() == 21; }, 5000ms));
   const double slowMean = static_cast<double>(ticks.back() - ticks.front()) / 20 / 1000;
   EXPECT_GT(slowMean, 103.0);
-  EXPECT_LT(slowMean, 110.0);  // not the 154 ms of a timer rearmed after each handler
+  EXPECT_LT(slowMean, 120.0);  // not the 154 ms of a timer rearmed after each handler
 
   // Quick ticks again: the first comes at once (it is late), then the grid.
   work = 0;

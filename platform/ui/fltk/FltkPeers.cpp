@@ -57,6 +57,7 @@ void FltkPeer::Changed(Property what) {
   Fl_Widget& w = Widget();
   // Geometry and visibility change what lies around the widget too.
   if ((what == Property::Bounds || what == Property::Visible) && w.window()) w.window()->redraw();
+  else if (SeeThrough() && w.window()) w.window()->damage(FL_DAMAGE_ALL, w.x(), w.y(), w.w(), w.h());
   else w.redraw();
 }
 
@@ -165,6 +166,7 @@ class LabelPeer final : public FltkPeer {
     FltkPeer::Sync(what);
     if (what == Property::State) widget_.clear_visible_focus();
   }
+  bool SeeThrough() const override { return static_cast<const Label&>(control_).Transparent(); }
   LabelWidget widget_;
 };
 
@@ -279,6 +281,7 @@ class ImagePeer final : public FltkPeer {
     FltkPeer::Sync(what);
     if (what == Property::State || what == Property::Bounds) widget_.Update();
   }
+  bool SeeThrough() const override { return static_cast<const Image&>(control_).Transparent(); }
   ImageWidget widget_;
 };
 

@@ -30,6 +30,9 @@ class FltkPeer : public Peer {
   // Puts the widget in its parent's group and brings it up to the model.
   void Attach();
   virtual void Sync(Property what);
+  // A widget that draws no background of its own: what lies under it must be
+  // repainted when it changes, or its old text would show through.
+  virtual bool SeeThrough() const { return false; }
   FltkBackend& backend_;
   Control& control_;
 
