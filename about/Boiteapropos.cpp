@@ -22,12 +22,12 @@ inline constexpr PaireTexte TexteTelephone{{"Tél : +33 1 99 00 12 00", "Phone :
 inline constexpr PaireTexte TexteTelecopie{
     {"Télécopie  : +33 1 99 00 12 01", "Fax : +33 1 99 00 12 01"}};
 inline constexpr PaireTexte TexteNomSite{
-    {"Site : https://www.orvalis.example", "Site : https://www.orvalis.example"}};
+    {"Site : www.orvalis.example", "Site : www.orvalis.example"}};
 inline constexpr PaireTexte TexteMel{
-    {"Mèl : contact@orvalis.example", "Mail : contact@orvalis.example"}};
+    {"Mèl : info@orvalis.example", "Mail : info@orvalis.example"}};
 
-inline constexpr const char* LienSite = "https://www.orvalis.example";
-inline constexpr const char* LienMel = "mailto: contact@orvalis.example";
+inline constexpr const char* LienSite = "http://www.orvalis.example";
+inline constexpr const char* LienMel = "mailto: info@orvalis.example";
 
 }  // namespace
 
