@@ -65,7 +65,7 @@ class Backend {
   virtual std::unique_ptr<DialogPeer> OpenDialog(const DialogRequest& request,
                                                  std::function<void(ModalResult)> answer) = 0;
   virtual void ShellOpen(const std::string& url) = 0;
-  virtual TextSize MeasureText(const Font& font, std::string_view text) const = 0;
+  virtual TextSize MeasureText(const Font& font, std::string_view text) = 0;
   // The default application title: the program file's name.
   virtual std::string ProgramName() const = 0;
 };

@@ -12,6 +12,7 @@
 
 #include "platform/ui/Form.h"
 #include "platform/ui/fltk/FltkDialog.h"
+#include "platform/ui/fltk/FltkFonts.h"
 #include "platform/ui/fltk/FltkPeers.h"
 #include "platform/ui/fltk/FltkText.h"
 #include "platform/ui/fltk/SpawnDetached.h"
@@ -38,14 +39,11 @@ void FltkBackend::Forget(const void* owner) {
   std::erase_if(inputs_, [owner](const auto& entry) { return entry.first == owner; });
 }
 
-void FltkBackend::EnsureDisplay() const {
-  fl_open_display();
-}
-
 void FltkBackend::Initialize() {
   if (initialized_) return;
   initialized_ = true;
-  EnsureDisplay();
+  fl_open_display();
+  UseSansFamily(ChooseSansFamily());
   Fl::visual(FL_DOUBLE | FL_INDEX);
   Fl::scheme("gtk+");
   Fl::background(clBtnFace.r, clBtnFace.g, clBtnFace.b);
@@ -94,8 +92,8 @@ std::unique_ptr<DialogPeer> FltkBackend::OpenDialog(const DialogRequest& request
 
 void FltkBackend::ShellOpen(const std::string& url) { SpawnDetached({"xdg-open", url}); }
 
-TextSize FltkBackend::MeasureText(const Font& font, std::string_view text) const {
-  EnsureDisplay();
+TextSize FltkBackend::MeasureText(const Font& font, std::string_view text) {
+  Initialize();  // the face must be chosen before anything is measured
   const int lineHeight = UseFont(font);
   int w = 0, h = 0;
   const std::string s(text);

@@ -34,12 +34,10 @@ class FltkBackend final : public Backend {
   std::unique_ptr<DialogPeer> OpenDialog(const DialogRequest& request,
                                          std::function<void(ModalResult)> answer) override;
   void ShellOpen(const std::string& url) override;
-  TextSize MeasureText(const Font& font, std::string_view text) const override;
+  TextSize MeasureText(const Font& font, std::string_view text) override;
   std::string ProgramName() const override;
 
  private:
-  void EnsureDisplay() const;
-
   std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
   std::deque<std::pair<const void*, std::function<void()>>> inputs_;
   bool initialized_ = false;

@@ -155,7 +155,7 @@ const DialogRecord* Headless::TopDialog() const {
   return open_.empty() ? nullptr : &dialogs_[open_.back().record];
 }
 
-TextSize Headless::MeasureText(const Font& font, std::string_view text) const {
+TextSize Headless::MeasureText(const Font& font, std::string_view text) {
   // A stand-in for the real metrics: about the average advance of the
   // designer's sans-serif face, and its line height (13 px at 8 points).
   const int advance = (font.height * 5 + 5) / 11;

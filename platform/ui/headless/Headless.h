@@ -82,7 +82,7 @@ class Headless final : public Backend {
   std::unique_ptr<DialogPeer> OpenDialog(const DialogRequest& request,
                                          std::function<void(ModalResult)> answer) override;
   void ShellOpen(const std::string& url) override { urls_.push_back(url); }
-  TextSize MeasureText(const Font& font, std::string_view text) const override;
+  TextSize MeasureText(const Font& font, std::string_view text) override;
   std::string ProgramName() const override { return {}; }
 
  private:
