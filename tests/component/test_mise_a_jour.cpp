@@ -63,6 +63,34 @@ TEST(MiseAJour, AWholeUpdateFromConnexionToTheStartOfTheNewFirmware) {
   VerifierAppareilAJour(b);
 }
 
+// "&Oui" ends the session and offers page 5 for the next device, whose
+// update goes through every step again from the first row; "&Non" closes.
+TEST(MiseAJour, OnTheSuccessPageOuiLeadsToTheNextDeviceAndNonCloses) {
+  {
+    Banc b;
+    ASSERT_TRUE(b.AllerA(9));
+    ASSERT_TRUE(b.Terminer(1s));
+    b.Precedent();
+    EXPECT_TRUE(b.fake.Wire().ends_with("TX 91 TX 04 RX 84"));
+    VerifierPage(b.form, 5);
+
+    b.appareil.Rebrancher({.numeroSerie = 234567890, .versionMajeure = 0, .versionMineure = 9});
+    b.Suivant();
+    VerifierPage(b.form, 6);
+    ASSERT_TRUE(b.AllerA(8));
+    EXPECT_EQ(b.form.LabelLigne2.Caption(), "Le numéro de série de l'appareil est le : 0234567890");
+    ASSERT_TRUE(b.Terminer());
+    VerifierAppareilAJour(b);
+  }
+  {
+    Banc b;
+    ASSERT_TRUE(b.AllerA(9));
+    ASSERT_TRUE(b.Terminer(1s));
+    b.Cliquer(b.form.ButtonQuitter);
+    EXPECT_TRUE(b.Ferme());
+  }
+}
+
 // The exception display shows what escaped a handler once, and the loop
 // goes on: here a tick of the transfer throws before its row is sent, as
 // a failing platform call would, and the next tick sends that row.
