@@ -47,6 +47,8 @@ TFormAPropos::TFormAPropos()
   ButtonOk.OnClick = [this] { ButtonOkClick(); };
   LabelNomSite.OnClick = [this] { LabelNomSiteClick(); };
   LabelMel.OnClick = [this] { LabelMelClick(); };
+  // The window's close button closes the box as OK does.
+  SetCancelButton(&ButtonOk);
 
   IndexLangue = 0;
   SetCaption(TexteTitreAPropos[0]);
