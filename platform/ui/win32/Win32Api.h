@@ -8,3 +8,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <unknwn.h>
+
+// Inside our namespace, the model's handle and message types would hide
+// Windows' own, which differ (a form's handle is a number there).
+namespace ui::win32 {
+using ::HWND;
+using ::LPARAM;
+using ::LRESULT;
+using ::UINT;
+using ::WPARAM;
+}  // namespace ui::win32

@@ -165,7 +165,7 @@ void Win32Backend::ShellOpen(const std::string& url) {
   ShellExecuteW(nullptr, nullptr, Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-TextSize Win32Backend::MeasureText(const Font& font, std::string_view text) const {
+ui::TextSize Win32Backend::MeasureText(const ui::Font& font, std::string_view text) {
   ScreenDc dc;
   Selected selected(dc.Get(), gdi_.FontOf(font));
   TEXTMETRICW metrics{};

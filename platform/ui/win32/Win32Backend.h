@@ -59,7 +59,7 @@ class Win32Backend final : public Backend {
   std::unique_ptr<DialogPeer> OpenDialog(const DialogRequest& request,
                                          std::function<void(ModalResult)> answer) override;
   void ShellOpen(const std::string& url) override;
-  TextSize MeasureText(const Font& font, std::string_view text) const override;
+  ui::TextSize MeasureText(const ui::Font& font, std::string_view text) override;
   std::string ProgramName() const override;
 
  private:
@@ -70,7 +70,7 @@ class Win32Backend final : public Backend {
   std::int64_t frequency_ = 1;
   std::int64_t origin_ = 0;
   std::deque<std::pair<const void*, std::function<void()>>> inputs_;
-  mutable GdiCache gdi_;
+  GdiCache gdi_;
   std::unique_ptr<GdiplusSession> gdiplus_;
   struct ModalEntry {
     HWND modal;

@@ -235,6 +235,11 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(child->Colors(reinterpret_cast<HDC>(wParam)));
       }
       break;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (Win32Peer* child = PeerOf(item.hwndItem); child && child != this) child->Draw(item);
+      return TRUE;
+    }
     case DM_GETDEFID:
       return DefaultId();
     case WM_CLOSE:  // Alt+F4, or the close box of a form that has one
@@ -263,9 +268,9 @@ LRESULT FormPeer::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-FormSide& FormSideOf(const Control& control) {
-  return *dynamic_cast<FormPeer*>(control.OwnerForm().GetPeer());
-}
+FormSide* FindFormSide(const Control& control) { return dynamic_cast<FormPeer*>(control.OwnerForm().GetPeer()); }
+
+FormSide& FormSideOf(const Control& control) { return *FindFormSide(control); }
 
 std::unique_ptr<Peer> MakeFormPeer(Win32Backend& backend, Control& form) {
   return std::make_unique<FormPeer>(backend, form);

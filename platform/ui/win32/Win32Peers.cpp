@@ -35,7 +35,8 @@ Win32Peer* PeerOf(HWND window) {
 
 Win32Peer::~Win32Peer() {
   backend_.Forget(this);
-  if (tooltip_ && control_.Parent()) FormSideOf(control_).Tooltip(Window(), nullptr);
+  if (!tooltip_) return;
+  if (FormSide* form = FindFormSide(control_)) form->Tooltip(Window(), nullptr);
 }
 
 void Win32Peer::QueueClick() {
@@ -116,26 +117,33 @@ namespace {
 
 class LabelPeer final : public Win32Peer {
  public:
-  LabelPeer(Win32Backend& b, Control& c) : Win32Peer(b, c) { Create(L"STATIC", SS_NOTIFY | SS_LEFTNOWORDWRAP); }
+  // Drawn by us (SS_OWNERDRAW), as the designer's platform draws a label:
+  // its text on one line per \n, never wrapped, clipped to the label, the &
+  // marking a mnemonic; a static control's SS_CENTER would wrap instead.
+  LabelPeer(Win32Backend& b, Control& c) : Win32Peer(b, c) { Create(L"STATIC", SS_NOTIFY | SS_OWNERDRAW); }
+
+  void Draw(const DRAWITEMSTRUCT& item) override {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    if (!Model().Transparent()) FillRect(dc, &r, backend_.Gdi().BrushOf(ColorRefOf(control_.Color())));
+    Selected font(dc, backend_.Gdi().FontOf(control_.Font()));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, IsWindowEnabled(Window()) ? ColorRefOf(control_.Font().color) : GetSysColor(COLOR_GRAYTEXT));
+    UINT format = DT_EXPANDTABS | DT_TOP;
+    if (control_.Alignment() == Alignment::Center) format |= DT_CENTER;
+    if (control_.Alignment() == Alignment::Right) format |= DT_RIGHT;
+    const std::wstring text = Widen(control_.Caption());
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  }
 
  private:
   const Label& Model() const { return static_cast<const Label&>(control_); }
   void Sync(Property what) override {
-    if (what == Property::Alignment) return Align();
-    // A transparent label draws no background: what was under its old text
-    // must be repainted by the form first.
-    if ((what == Property::Caption || what == Property::Font) && Model().Transparent()) ExposeUnder();
     if (what == Property::State) return SetStyleBit(WS_TABSTOP, false);
     Win32Peer::Sync(what);
-    if (what == Property::Color) ExposeUnder();
-  }
-  void Align() {
-    DWORD kind = SS_LEFTNOWORDWRAP;
-    if (control_.Alignment() == Alignment::Center) kind = SS_CENTER;
-    if (control_.Alignment() == Alignment::Right) kind = SS_RIGHT;
-    LONG_PTR style = GetWindowLongPtrW(Window(), GWL_STYLE);
-    style = (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | static_cast<LONG_PTR>(kind);
-    SetWindowLongPtrW(Window(), GWL_STYLE, style);
+    // A transparent label draws no background: what lies under its old text
+    // is repainted by the form first.
+    if (Model().Transparent()) ExposeUnder();
     InvalidateRect(Window(), nullptr, TRUE);
   }
   void ExposeUnder() {
@@ -145,12 +153,6 @@ class LabelPeer final : public Win32Peer {
   }
   void Command(WORD notification) override {
     if (notification == STN_CLICKED && control_.OnClick) QueueClick();
-  }
-  HBRUSH Colors(HDC dc) override {
-    if (!Model().Transparent()) return Win32Peer::Colors(dc);
-    SetTextColor(dc, ColorRefOf(control_.Font().color));
-    SetBkMode(dc, TRANSPARENT);
-    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   }
 };
 

@@ -30,6 +30,8 @@ class Win32Peer : public Peer {
   // Asked by the form's window procedure on behalf of this control.
   virtual void Command(WORD /*notification*/) {}
   virtual HBRUSH Colors(HDC dc);
+  // WM_DRAWITEM, for the windows we draw ourselves.
+  virtual void Draw(const DRAWITEMSTRUCT& /*item*/) {}
   bool HandCursor() const { return control_.Cursor() == Cursor::HandPoint; }
 
  protected:
@@ -61,6 +63,8 @@ class FormSide {
   virtual void Tooltip(HWND tool, const std::wstring* text) = 0;
 };
 FormSide& FormSideOf(const Control& control);
+// None once the form's own peer has gone.
+FormSide* FindFormSide(const Control& control);
 
 void RegisterWindowClasses(HINSTANCE instance);
 void RegisterPictureClass(HINSTANCE instance);
