@@ -3,8 +3,6 @@
 // and the program's two forms, driven as a user drives them.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cstdint>
 #include <functional>
