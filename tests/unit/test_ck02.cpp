@@ -204,6 +204,19 @@ TEST_F(LiaisonTest, AFailedRestoreIsReportedAndThePortClosesAllTheSame) {
   EXPECT_EQ(liaison.Fermer(), 0);
 }
 
+// A USB adapter pulled out while open: every call fails with the Windows
+// code of a device gone, and closing still frees the handle.
+TEST_F(LiaisonTest, APortUnpluggedWhileOpenFailsItsCallsAndStillCloses) {
+  ASSERT_EQ(liaison.Ouvrir(), 0);
+  fake.Unplug(kCom2);
+  std::int32_t v = 0;
+  EXPECT_EQ(liaison.LireOctet(v), 1167);
+  EXPECT_EQ(liaison.EcrireOctet(0x80), 1167);
+  EXPECT_EQ(liaison.Fermer(), 1167);
+  EXPECT_FALSE(liaison.PortOuvert());
+  EXPECT_EQ(liaison.Ouvrir(), 2);
+}
+
 TEST_F(LiaisonTest, OuvrirAnOpenPortEndsTheSessionClosesAndReopens) {
   ASSERT_EQ(liaison.Ouvrir(), 0);
   fake.ClearTrace();

@@ -21,6 +21,20 @@ DCB FoundDcb() {
   return dcb;
 }
 
+// The first moment in (from, to] at which the device is hung up, knowing it
+// is by `to`: hang-ups do not heal, so a bisection finds it.
+std::uint64_t HangUpTime(const FakeDevice& device, std::uint64_t from, std::uint64_t to) {
+  while (to - from > 1) {
+    const std::uint64_t middle = from + (to - from) / 2;
+    if (device.HungUp(middle)) {
+      to = middle;
+    } else {
+      from = middle;
+    }
+  }
+  return to;
+}
+
 std::string Hex(std::uint8_t b) {
   char text[3];
   std::snprintf(text, sizeof text, "%02X", b);
@@ -108,10 +122,20 @@ BOOL FakeOs::Fail(DWORD code) {
   return FALSE;
 }
 
+// The port of an open handle; none, with the error set, for a handle never
+// opened or closed since (6), or one whose port was unplugged meanwhile (1167).
 FakeOs::Port* FakeOs::Find(HANDLE h) {
   auto it = handles_.find(h);
-  if (it == handles_.end()) return nullptr;
-  return &ports_.at(it->second);
+  if (it == handles_.end()) {
+    lastError_ = ERROR_INVALID_HANDLE;
+    return nullptr;
+  }
+  auto port = ports_.find(it->second);
+  if (port == ports_.end()) {
+    lastError_ = ERROR_DEVICE_NOT_CONNECTED;
+    return nullptr;
+  }
+  return &port->second;
 }
 
 HANDLE FakeOs::CreateFileA(const char* name, DWORD access, DWORD share, void*, DWORD creation,
@@ -145,7 +169,7 @@ BOOL FakeOs::GetCommState(HANDLE h, DCB* dcb) {
   Record("GetCommState");
   if (Injected("GetCommState")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   *dcb = port->dcb;
   return TRUE;
 }
@@ -154,7 +178,7 @@ BOOL FakeOs::SetCommState(HANDLE h, const DCB* dcb) {
   Record("SetCommState");
   if (Injected("SetCommState")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   // Win32 refuses a structure it cannot make sense of, zeros included.
   if (dcb->DCBlength != sizeof(DCB) || dcb->BaudRate == 0 || dcb->ByteSize < 5 ||
       dcb->ByteSize > 8)
@@ -167,7 +191,7 @@ BOOL FakeOs::GetCommTimeouts(HANDLE h, COMMTIMEOUTS* timeouts) {
   Record("GetCommTimeouts");
   if (Injected("GetCommTimeouts")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   *timeouts = port->timeouts;
   return TRUE;
 }
@@ -176,7 +200,7 @@ BOOL FakeOs::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS* timeouts) {
   Record("SetCommTimeouts");
   if (Injected("SetCommTimeouts")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   port->timeouts = *timeouts;
   return TRUE;
 }
@@ -185,7 +209,7 @@ BOOL FakeOs::PurgeComm(HANDLE h, DWORD flags) {
   Record("PurgeComm(" + Hex(static_cast<std::uint8_t>(flags)) + ")");
   if (Injected("PurgeComm")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   if (flags & PURGE_RXCLEAR) port->device->Purge();
   return TRUE;
 }
@@ -193,7 +217,7 @@ BOOL FakeOs::PurgeComm(HANDLE h, DWORD flags) {
 BOOL FakeOs::ReadFile(HANDLE h, void* buffer, DWORD toRead, DWORD* read, void*) {
   if (Injected("ReadFile")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   *read = 0;
   const COMMTIMEOUTS& t = port->timeouts;
   const std::uint64_t deadline =
@@ -205,8 +229,10 @@ BOOL FakeOs::ReadFile(HANDLE h, void* buffer, DWORD toRead, DWORD* read, void*) 
     auto next = port->device->Next();
     const std::uint64_t arrival = next ? next->readyUs + charTimeUs_ : 0;
     if (!next || arrival > deadline) {
+      // A line that goes dead while the read waits fails it at that moment,
+      // as a real port's hang-up does, not at the end of the time-out.
       if (port->device->HungUp(deadline)) {
-        clock_.AdvanceTo(deadline);
+        clock_.AdvanceTo(HangUpTime(*port->device, clock_.NowUs(), deadline));
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
       }
       clock_.AdvanceTo(deadline);
@@ -223,7 +249,7 @@ BOOL FakeOs::ReadFile(HANDLE h, void* buffer, DWORD toRead, DWORD* read, void*) 
 BOOL FakeOs::WriteFile(HANDLE h, const void* buffer, DWORD toWrite, DWORD* written, void*) {
   if (Injected("WriteFile")) return FALSE;
   Port* port = Find(h);
-  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (!port) return FALSE;
   *written = 0;
   if (port->device->HungUp(clock_.NowUs())) return Fail(ERROR_DEVICE_NOT_CONNECTED);
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
