@@ -148,6 +148,8 @@ void Chargeur::DebuterCommande(std::uint8_t c) {
   if (c == kAcquit) return Violation("ACQUIT outside an answer");
   if (!EstConnue(c)) return Violation("unknown command");
   ++rapport_.commandes[Hexa(c)];
+  const auto [instants, premier] = rapport_.instantsCommandes.try_emplace(Hexa(c), us_, us_);
+  if (!premier) instants->second.dernierUs = us_;
   commande_ = c;
   if (const std::size_t n = ChiffresDe(c)) {
     etat_ = Etat::Parametres;

@@ -47,6 +47,13 @@ struct Rapport {
   std::uint64_t octetsEmis = 0;    // bytes the device queued for sending
   int ecrituresMot = 0;            // complete word writes received in programming mode
   bool applicationLancee = false;  // 0x91 accepted
+  // When each command byte was taken in, first and last time, on the
+  // caller's clock: what a benchmark times the host's sequence by.
+  struct Instants {
+    std::uint64_t premierUs = 0;
+    std::uint64_t dernierUs = 0;
+  };
+  std::map<std::string, Instants> instantsCommandes;  // "0x80" -> its instants
   // Members the host program adds to the JSON report, name -> JSON value text.
   std::map<std::string, std::string> annexes;
 };

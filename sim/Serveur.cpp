@@ -192,6 +192,14 @@ void Serveur::Annexer(const std::string& raison) {
   std::string lignes = "[";
   for (std::size_t i = 0; i < lignes_.size(); ++i) lignes += (i ? ", " : "") + lignes_[i];
   chargeur_.Annexer("ligne", lignes_.empty() ? "null" : lignes_.front());
+  // On CLOCK_MONOTONIC itself, so that another process can set its own
+  // clock readings beside them: when each command's last bit was through.
+  std::string instants = "{";
+  for (const auto& [commande, i] : chargeur_.LeRapport().instantsCommandes)
+    instants += (instants.size() > 1 ? ", " : "") + JsonTexte(commande) +
+                ": {\"premierUs\": " + std::to_string(origineNs_ / 1000 + i.premierUs) +
+                ", \"dernierUs\": " + std::to_string(origineNs_ / 1000 + i.dernierUs) + "}";
+  chargeur_.Annexer("commandesUs", instants + "}");
   chargeur_.Annexer("lignes", lignes + "]");
   chargeur_.Annexer(
       "simulateur",

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -412,6 +413,39 @@ TEST(Simulateur, StayServesOneHostAfterAnotherUntilSignalled) {
   for (const char* attendu :
        {"\"0x80\": 2", "\"0x04\": 1", "\"attachements\": 3", "\"fin\": \"signal\""})
     EXPECT_TRUE(Contient(fin.sortie, attendu)) << attendu << "\n" << fin.sortie;
+}
+
+std::uint64_t MonotoneUs() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return std::uint64_t(t.tv_sec) * 1'000'000u + std::uint64_t(t.tv_nsec) / 1000;
+}
+
+// Another process times its own sequence by these instants, so they must be
+// on CLOCK_MONOTONIC itself and tell the first poll from the last one.
+TEST(Simulateur, TheReportTellsWhenEachCommandWasFirstAndLastTakenIn) {
+  Simulateur sim({"--no-pacing"});
+  Hote hote(sim.PremiereLigne());
+  const std::uint64_t avantPremier = MonotoneUs();
+  hote.Envoyer({0x80});
+  ASSERT_EQ(hote.Recevoir(), 0x81);
+  const std::uint64_t apresPremier = MonotoneUs();
+  usleep(20'000);
+  const std::uint64_t avantDernier = MonotoneUs();
+  hote.Envoyer({0x80});
+  ASSERT_EQ(hote.Recevoir(), 0x81);
+  const std::uint64_t apresDernier = MonotoneUs();
+  hote.Fermer();
+  const Simulateur::Fin fin = sim.Attendre();
+  std::smatch m;
+  const std::regex instants(
+      "\"commandesUs\": \\{\"0x80\": \\{\"premierUs\": ([0-9]+), \"dernierUs\": ([0-9]+)\\}\\}");
+  ASSERT_TRUE(std::regex_search(fin.sortie, m, instants)) << fin.sortie;
+  const std::uint64_t premier = std::stoull(m[1]), dernier = std::stoull(m[2]);
+  EXPECT_GE(premier, avantPremier);
+  EXPECT_LE(premier, apresPremier);
+  EXPECT_GE(dernier, avantDernier);
+  EXPECT_LE(dernier, apresDernier);
 }
 
 }  // namespace
