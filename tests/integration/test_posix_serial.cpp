@@ -252,6 +252,9 @@ struct ReadCase {
   std::chrono::milliseconds wall;
 };
 
+// Test names and failure messages show the case's name, not its bytes.
+void PrintTo(const ReadCase& c, std::ostream* out) { *out << c.name; }
+
 class ReadTimeouts : public PtyPort, public testing::WithParamInterface<ReadCase> {};
 
 // Waits are poll()s: the right length, and next to no CPU while they last.
