@@ -2,8 +2,10 @@
 # (i686-w64-mingw32 or x86_64-w64-mingw32), as Debian's packages install it.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER ${ZT_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${ZT_MINGW_TRIPLET}-g++)
+# The POSIX-threads flavour of Debian's two: its C++ library has std::mutex,
+# which GoogleTest needs; -static below puts winpthread inside the program.
+set(CMAKE_C_COMPILER ${ZT_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZT_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${ZT_MINGW_TRIPLET}-windres)
 
 # Headers and libraries of the target only; programs of the build machine.

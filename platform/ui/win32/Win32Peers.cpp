@@ -189,8 +189,15 @@ class RadioPeer final : public Win32Peer {
     Win32Peer::Sync(what);
     if (what != Property::State) return;
     SendMessageW(Window(), BM_SETCHECK, Model().Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-    // Tab enters a group of radio buttons at the checked one (or the first).
-    SetStyleBit(WS_TABSTOP, Model().Focusable() && (Model().Checked() || !GroupHasChecked()));
+    // Tab enters a group of radio buttons at the checked one, or at every
+    // one while none is: a change of any of them moves the stops of all.
+    const bool anyChecked = GroupHasChecked();
+    for (Control* sibling : control_.Parent()->Children()) {
+      auto* radio = dynamic_cast<RadioButton*>(sibling);
+      auto* peer = radio ? dynamic_cast<RadioPeer*>(radio->GetPeer()) : nullptr;
+      if (radio == &control_) peer = this;  // its own peer is not attached yet while it is made
+      if (peer) peer->SetStyleBit(WS_TABSTOP, radio->Focusable() && (radio->Checked() || !anyChecked));
+    }
   }
   bool GroupHasChecked() const {
     for (Control* sibling : control_.Parent()->Children()) {
