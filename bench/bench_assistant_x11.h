@@ -12,6 +12,7 @@
 
 #include "tests/integration/SimulateurPty.h"
 
+// CLOCK_MONOTONIC in ns: the clock of the simulator's report too.
 std::int64_t MonotoneNs();
 
 // Xvfb on `ecran` (":77"), killed and reaped with this object. Throws when
