@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tests/integration/MiseAJour.h"
+#include "tests/commun/MiseAJour.h"
 
 namespace {
 

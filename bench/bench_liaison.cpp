@@ -21,7 +21,7 @@
 
 #include "bench/OsCompteur.h"
 #include "link/Classek02.h"
-#include "tests/integration/MiseAJour.h"
+#include "tests/commun/MiseAJour.h"
 #include "tests/integration/SimulateurPty.h"
 
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/ui/headless/Headless.h"
 #include "sim/AppareilFake.h"
 #include "sim/Chargeur.h"
+#include "tests/commun/MiseAJour.h"
 #include "wizard/LigneImage.h"
 #include "wizard/Tformmj.h"
 
@@ -117,20 +118,7 @@ struct Banc {
   TFormAPropos apropos;
 };
 
-// The program words of the image built into the program, by word address.
-inline std::map<std::uint32_t, std::uint16_t> MotsDeLImage() {
-  TableLignes lignes{};
-  std::map<std::uint32_t, std::uint16_t> mots;
-  const std::int32_t n = RemplirLignes(lignes);
-  for (std::int32_t k = 0; k < n; ++k) {
-    const LigneImage ligne(lignes[static_cast<std::size_t>(k)]);
-    if (ligne.LaDestination() != Destination::Programme) continue;
-    for (std::int32_t i = 0; i < ligne.NbMots; ++i)
-      mots[static_cast<std::uint32_t>(ligne.AdresseMot + i)] = static_cast<std::uint16_t>(ligne.Mot(i));
-  }
-  return mots;
-}
-
+// The rows of the image built into the program.
 inline constexpr std::int32_t kLignesImage = 188;
 
 }  // namespace banc

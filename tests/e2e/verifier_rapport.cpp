@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/integration/LecteurJson.h"
-#include "tests/integration/MiseAJour.h"
+#include "tests/commun/MiseAJour.h"
 
 namespace {
 

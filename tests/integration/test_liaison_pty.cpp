@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "link/Classek02.h"
-#include "tests/integration/MiseAJour.h"
+#include "tests/commun/MiseAJour.h"
 #include "tests/integration/SimulateurPty.h"
 
 namespace {

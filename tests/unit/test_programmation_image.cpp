@@ -3,77 +3,13 @@
 // image word for word; faults on the line are noticed, never taken for success.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-
 #include "link/Classek02.h"
 #include "platform/os/fake/FakeOs.h"
 #include "sim/AppareilFake.h"
 #include "sim/Chargeur.h"
-#include "wizard/LigneImage.h"
+#include "tests/commun/MiseAJour.h"
 
 namespace {
-
-// The words the image holds for program memory, as the row decoder reads them.
-std::map<std::uint32_t, std::uint16_t> MotsDeLImage() {
-  TableLignes lignes{};
-  std::map<std::uint32_t, std::uint16_t> mots;
-  const std::int32_t n = RemplirLignes(lignes);
-  for (std::int32_t k = 0; k < n; ++k) {
-    const LigneImage ligne(lignes[static_cast<std::size_t>(k)]);
-    if (ligne.LaDestination() != Destination::Programme) continue;
-    for (std::int32_t i = 0; i < ligne.NbMots; ++i)
-      mots[static_cast<std::uint32_t>(ligne.AdresseMot + i)] =
-          static_cast<std::uint16_t>(ligne.Mot(i));
-  }
-  return mots;
-}
-
-// Verification then programming, the way the wizard's ticks run them.
-// Returns the first non-zero code, or 0 once the version is stamped.
-std::int32_t MettreAJour(CK02& liaison) {
-  std::int32_t v = 0;
-  std::uint32_t serie = 0;
-  std::int32_t majeure = 0;
-  std::int32_t mineure = 0;
-  const std::function<std::int32_t()> verification[] = {
-      [&] { return liaison.Connecter(1); },
-      [&] { return liaison.VerifierModele(); },
-      [&] { return liaison.LireVersionChargeur(v); },
-      [&] { return liaison.LireNumeroSerie(serie); },
-      [&] { return liaison.LireVersion(majeure, mineure); },
-      [&] { return liaison.Deverrouiller(); },
-      [&] { return liaison.DemarrerProgrammation(); }};
-  for (const auto& etape : verification) {
-    if (etape() != 0) return liaison.DerniereErreur();
-  }
-  TableLignes lignes{};
-  const std::int32_t n = RemplirLignes(lignes);
-  for (std::int32_t k = 0; k < n; ++k) {
-    const LigneImage ligne(lignes[static_cast<std::size_t>(k)]);
-    switch (ligne.LaDestination()) {
-      case Destination::FinImage:
-        return liaison.EcrireVersion(1, 2);
-      case Destination::Programme:
-        for (std::int32_t i = 0; i < ligne.NbMots; ++i) {
-          if (liaison.EcrireMotProgramme(static_cast<std::uint32_t>(ligne.AdresseMot + i),
-                                         static_cast<std::uint32_t>(ligne.Mot(i))) != 0)
-            return liaison.DerniereErreur();
-        }
-        break;
-      case Destination::Eeprom:
-        for (std::int32_t i = 0; i < ligne.NbMots; ++i) {
-          if (liaison.EcrireOctetEeprom(AdresseEeprom(ligne.AdresseMot, i),
-                                        ligne.OctetEeprom(i)) != 0)
-            return liaison.DerniereErreur();
-        }
-        break;
-      case Destination::Rien:
-        break;
-    }
-  }
-  return -1;  // no end-of-file row: the image is incomplete
-}
 
 // One device on COM1 of a fake machine, and the link to it.
 struct Banc {

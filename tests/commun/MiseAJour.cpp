@@ -1,4 +1,4 @@
-#include "tests/integration/MiseAJour.h"
+#include "tests/commun/MiseAJour.h"
 
 #include "wizard/LigneImage.h"
 
