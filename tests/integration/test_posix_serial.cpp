@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/commun/DcbLiaison.h"
 #include "platform/os/posix/PosixOs.h"
 #include "platform/os/posix/UniqueFd.h"
 
@@ -37,25 +38,6 @@ using Clock = std::chrono::steady_clock;
 constexpr COMMTIMEOUTS kLinkTimeouts{500, 100, 1000, 100, 1000};
 
 // The link's line: 9600 8E1, no flow control, DTR off, RTS on.
-DCB LinkDcb() {
-  DCB d{};
-  d.DCBlength = sizeof(DCB);
-  d.BaudRate = 9600;
-  d.fBinary = 1;
-  d.fParity = 1;
-  d.fDtrControl = os::DTR_CONTROL_DISABLE;
-  d.fRtsControl = os::RTS_CONTROL_ENABLE;
-  d.XonLim = 100;
-  d.XoffLim = 100;
-  d.ByteSize = 8;
-  d.Parity = os::EVENPARITY;
-  d.StopBits = os::ONESTOPBIT;
-  d.XonChar = 0x01;
-  d.XoffChar = 0x02;
-  d.ErrorChar = 0x04;
-  d.EvtChar = 0x03;
-  return d;
-}
 
 std::string Show(const DCB& d) {
   char text[256];
@@ -123,7 +105,7 @@ class PtyPort : public testing::Test {
   HANDLE OpenLikeTheLink() const {
     const HANDLE h = Open();
     EXPECT_NE(h, os::INVALID_HANDLE_VALUE) << os_->GetLastError();
-    const DCB dcb = LinkDcb();
+    const DCB dcb = DcbLiaison();
     EXPECT_TRUE(os_->SetCommState(h, &dcb)) << os_->GetLastError();
     EXPECT_TRUE(os_->SetCommTimeouts(h, &kLinkTimeouts));
     return h;
@@ -172,7 +154,7 @@ TEST_F(PtyPort, TheDeviceEndSeesARaw9600LineWithoutFlowControl) {
   const HANDLE h = Open();
   ASSERT_NE(h, os::INVALID_HANDLE_VALUE);
   EXPECT_EQ(MasterView().c_lflag & (ICANON | ECHO), 0u) << "raw from the open on";
-  const DCB dcb = LinkDcb();
+  const DCB dcb = DcbLiaison();
   ASSERT_TRUE(os_->SetCommState(h, &dcb)) << os_->GetLastError();
   const termios t = MasterView();
   EXPECT_EQ(cfgetospeed(&t), speed_t(B9600));
@@ -219,7 +201,7 @@ TEST_F(PtyPort, CommStateRoundTrips) {
   EXPECT_EQ(saved.ByteSize, 8);
   EXPECT_EQ(saved.Parity, os::NOPARITY);
   EXPECT_EQ(saved.fOutX, 1u);
-  for (const DCB& wanted : {LinkDcb(), saved}) {
+  for (const DCB& wanted : {DcbLiaison(), saved}) {
     ASSERT_TRUE(os_->SetCommState(h, &wanted)) << os_->GetLastError();
     DCB now{};
     ASSERT_TRUE(os_->GetCommState(h, &now));
@@ -232,13 +214,13 @@ TEST_F(PtyPort, CommStateRoundTrips) {
 
 TEST_F(PtyPort, RefusedStateChangesNothing) {
   const HANDLE h = OpenLikeTheLink();
-  DCB odd = LinkDcb();
+  DCB odd = DcbLiaison();
   odd.BaudRate = 12345;
   EXPECT_FALSE(os_->SetCommState(h, &odd));
   EXPECT_EQ(os_->GetLastError(), os::ERROR_INVALID_PARAMETER);
   DCB now{};
   ASSERT_TRUE(os_->GetCommState(h, &now));
-  EXPECT_EQ(Show(now), Show(LinkDcb()));
+  EXPECT_EQ(Show(now), Show(DcbLiaison()));
   EXPECT_TRUE(os_->CloseHandle(h));
 }
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "tests/commun/DcbLiaison.h"
 #include "platform/os/posix/ErrnoTable.h"
 #include "platform/os/posix/LineSettings.h"
 #include "platform/os/posix/TimeoutPlan.h"
@@ -76,23 +77,6 @@ TEST(PlanWrite, BoundsTheWholeWriteOrNothing) {
   EXPECT_EQ(os::PlanWrite({0, 0, 0, 0, 0}, 1), std::nullopt);
 }
 
-// The link's DCB: 9600 8E1, no flow control, DTR off, RTS on.
-os::DCB LinkDcb() {
-  os::DCB d{};
-  d.DCBlength = sizeof(os::DCB);
-  d.BaudRate = 9600;
-  d.fBinary = 1;
-  d.fParity = 1;
-  d.fRtsControl = os::RTS_CONTROL_ENABLE;
-  d.XonLim = 100;
-  d.XoffLim = 100;
-  d.ByteSize = 8;
-  d.Parity = os::EVENPARITY;
-  d.StopBits = os::ONESTOPBIT;
-  d.XonChar = 0x01;
-  d.XoffChar = 0x02;
-  return d;
-}
 
 termios Termios(const os::DCB& d) {
   termios t{};
@@ -109,7 +93,7 @@ struct RefusalCase {
 class DcbRefusalTest : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(DcbRefusalTest, RefusesWhatNoPortTakes) {
-  os::DCB d = LinkDcb();
+  os::DCB d = DcbLiaison();
   GetParam().change(d);
   termios t{};
   EXPECT_EQ(os::DcbToTermios(d, t), GetParam().code) << GetParam().what;
@@ -131,14 +115,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Line settings survive DCB -> termios -> DCB.
 TEST(LineSettings, FramesAndFlowControlRoundTrip) {
-  os::DCB odd = LinkDcb();
+  os::DCB odd = DcbLiaison();
   odd.BaudRate = 19200;
   odd.ByteSize = 7;
   odd.Parity = os::ODDPARITY;
   odd.StopBits = os::TWOSTOPBITS;
   odd.fOutX = 1;
   odd.fInX = 1;
-  os::DCB mark = LinkDcb();
+  os::DCB mark = DcbLiaison();
   mark.BaudRate = 115200;
   mark.ByteSize = 5;
   mark.Parity = os::dcb::MARKPARITY;
@@ -146,7 +130,7 @@ TEST(LineSettings, FramesAndFlowControlRoundTrip) {
   mark.fOutxCtsFlow = 1;
   mark.fRtsControl = os::dcb::RTS_CONTROL_HANDSHAKE;
   mark.fParity = 0;
-  for (const os::DCB& in : {LinkDcb(), odd, mark}) {
+  for (const os::DCB& in : {DcbLiaison(), odd, mark}) {
     os::DCB out{};
     os::TermiosToDcb(Termios(in), {in.fDtrControl == 1, in.fRtsControl == 1}, out);
     EXPECT_EQ(out.BaudRate, in.BaudRate);
@@ -174,7 +158,7 @@ struct DropCase {
 class LineDiffersTest : public testing::TestWithParam<DropCase> {};
 
 TEST_P(LineDiffersTest, CatchesWhatThePortDidNotKeep) {
-  const termios wanted = Termios(LinkDcb());
+  const termios wanted = Termios(DcbLiaison());
   termios got = wanted;
   GetParam().change(got);
   EXPECT_EQ(os::LineDiffers(wanted, got, GetParam().pty), GetParam().differs) << GetParam().what;
