@@ -437,7 +437,7 @@ void TFormMj::Programmation() {
   const std::int32_t k = IndexLigne;
   // The image built in always ends with its end-of-file row; should the rows
   // run out all the same, the update has failed and must not pass for done.
-  if (k >= n || Lignes[static_cast<std::size_t>(k)] == nullptr) return Echouer();
+  if (k >= n) return Echouer();
   ++IndexLigne;
   LabelBarreProgression.SetCaption(
       Formater(Texte(TexteAvancement), static_cast<double>(k) / n * 100));
