@@ -19,17 +19,6 @@ extern char** environ;
 
 namespace {
 
-struct Tuyau {
-  os::UniqueFd lecture;
-  os::UniqueFd ecriture;
-};
-
-Tuyau OuvrirTuyau() {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
-  return {os::UniqueFd(fds[0]), os::UniqueFd(fds[1])};
-}
-
 // The child between fork and exec: only async-signal-safe calls. It writes
 // the instant of its execve to `compte`, or nothing when it fails.
 [[noreturn]] void Enfant(const char* programme, const char* pty, int compte) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/commun/TempsCpu.h"
 #include "bench/OsCompteur.h"
 #include "link/Classek02.h"
 #include "tests/commun/MiseAJour.h"
@@ -33,13 +34,6 @@ constexpr double kSecondesParOctet = 11.0 / 9600.0;
 constexpr double kRatioMax = 1.05;
 constexpr double kCpuMaxPourcent = 5.0;
 constexpr std::uint64_t kOctetsParMot = 10;  // 0x8D, four hex pairs, the ACQUIT
-
-double CpuSecondes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  auto secondes = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return secondes(usage.ru_utime) + secondes(usage.ru_stime);
-}
 
 // Where the transfer stood at one moment.
 struct Instant {

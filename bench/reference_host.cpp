@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/commun/TempsCpu.h"
 #include "bench/bench_assistant_rapport.h"
 #include "link/Classek02.h"
 #include "tests/integration/SimulateurPty.h"
@@ -38,13 +39,6 @@ std::int64_t MonotoneNs() {
   timespec t{};
   ::clock_gettime(CLOCK_MONOTONIC, &t);
   return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
-}
-
-double CpuSecondes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  auto secondes = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return secondes(usage.ru_utime) + secondes(usage.ru_stime);
 }
 
 class Grille {

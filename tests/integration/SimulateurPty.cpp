@@ -24,24 +24,18 @@ namespace {
 
 [[noreturn]] void Echec(const std::string& quoi) { throw std::runtime_error("simulator: " + quoi); }
 
-// Reads and writes of the pipe from the child, the write end going to it.
-struct Tuyau {
-  os::UniqueFd lecture;
-  os::UniqueFd ecriture;
-};
-
-Tuyau OuvrirTuyau() {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
-  return {os::UniqueFd(fds[0]), os::UniqueFd(fds[1])};
-}
-
 int MsAvant(Horloge::time_point fin) {
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(fin - Horloge::now()).count();
   return static_cast<int>(std::clamp<long long>(ms, 0, INT_MAX));
 }
 
 }  // namespace
+
+Tuyau OuvrirTuyau() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) throw std::system_error(errno, std::generic_category(), "pipe2");
+  return {os::UniqueFd(fds[0]), os::UniqueFd(fds[1])};
+}
 
 DossierTemporaire::DossierTemporaire() {
   std::string modele = (fs::temp_directory_path() / "zt-simpty-XXXXXX").string();

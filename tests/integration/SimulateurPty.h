@@ -16,6 +16,14 @@
 #include "platform/os/posix/UniqueFd.h"
 #include "tests/integration/LecteurJson.h"
 
+// Both ends of a pipe, closed on exec: the read end stays with us, the write
+// end goes to a child.
+struct Tuyau {
+  os::UniqueFd lecture;
+  os::UniqueFd ecriture;
+};
+Tuyau OuvrirTuyau();
+
 // A folder made for this run, removed with everything in it.
 class DossierTemporaire {
  public:

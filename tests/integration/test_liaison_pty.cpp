@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/commun/TempsCpu.h"
 #include "link/Classek02.h"
 #include "tests/commun/MiseAJour.h"
 #include "tests/integration/SimulateurPty.h"
@@ -27,13 +28,6 @@ constexpr auto kPartageRefuse = static_cast<std::int32_t>(os::ERROR_SHARING_VIOL
 
 double SecondesDepuis(Horloge::time_point debut) {
   return std::chrono::duration<double>(Horloge::now() - debut).count();
-}
-
-double CpuSecondes() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  auto secondes = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return secondes(usage.ru_utime) + secondes(usage.ru_stime);
 }
 
 // The simulator as COM1 and a link to it.

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/commun/TempsCpu.h"
 #include "tests/commun/DcbLiaison.h"
 #include "platform/os/posix/PosixOs.h"
 #include "platform/os/posix/UniqueFd.h"
@@ -53,13 +54,6 @@ std::string Show(const DCB& d) {
   return text;
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Wall and CPU time of one call.
 struct Cost {
   std::chrono::milliseconds wall;
@@ -67,11 +61,11 @@ struct Cost {
 };
 template <typename F>
 Cost Measure(F&& call) {
-  const double cpu = CpuSeconds();
+  const double cpu = CpuSecondes();
   const auto start = Clock::now();
   call();
   return {std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start),
-          CpuSeconds() - cpu};
+          CpuSecondes() - cpu};
 }
 
 class PtyPort : public testing::Test {
